@@ -1,0 +1,6 @@
+#include "run/driver.hpp"
+
+int main()
+{
+    return run_pi_drm();
+}
