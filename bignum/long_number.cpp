@@ -74,6 +74,9 @@ void strip_leading_zeros(double* a, int count)
 
 void make_integer(double* a, int count)
 {
+    if (count <= 0) {
+        return;
+    }
     a[0] = count;
     strip_leading_zeros(a, count);
 }
@@ -95,6 +98,9 @@ void fill_elements(int value, double* dst, int count)
 
 void set_small_integer(int value, double* a, int count)
 {
+    if (count <= 0) {
+        return;
+    }
     a[0] = 1.0;
     a[1] = value;
     fill_elements(0, a + 2, count - 1);

@@ -64,7 +64,8 @@ void normalize_elements(double* a, int count);
 void strip_leading_zeros(double* a, int count);
 
 // Reads a[1..count] as an integer whose units element is a[count]: sets the
-// exponent to count, then strips leading zero elements.
+// exponent to count, then strips leading zero elements. Nothing happens for
+// count <= 0.
 void make_integer(double* a, int count);
 
 // dst[i] = src[i] for i = 0..count-1, ascending: a copy toward lower
@@ -75,6 +76,7 @@ void copy_elements(const double* src, double* dst, int count);
 void fill_elements(int value, double* dst, int count);
 
 // a = value with exponent 1: a[1] = value, a[2..count] = 0; unnormalized.
+// Nothing happens for count <= 0.
 void set_small_integer(int value, double* a, int count);
 
 // base^e in 32-bit arithmetic; e <= 0 gives 1.
