@@ -235,3 +235,23 @@ inline bool is_zero(const double* c, int count)
     }
     return true;
 }
+
+// Checks a long-number result c of count elements whose raw result had the
+// exponent top (before the strip): its value is exactly `want`, it differs
+// from the untruncated `exact` by less than one unit of its last raw element
+// R^(top - count), it is normalized, the strip only lowered the exponent, and
+// a zero result carries the exponent top - count.
+inline void expect_long_result(const double* c, int count, double top, const Rational& want, const Rational& exact)
+{
+    const double radix = element_radix;
+    const Rational got = value_of(c, count, radix);
+    EXPECT_TRUE(got == want) << "value " << got.text() << ", want " << want.text();
+    const Rational unit = radix_power(radix, static_cast<long>(top) - count);
+    EXPECT_TRUE((exact - got).abs() < unit)
+        << "truncation error " << (exact - got).text() << " not below one unit " << unit.text();
+    EXPECT_TRUE(is_normalized(c, count));
+    EXPECT_LE(c[0], top) << "the exponent was raised";
+    if (is_zero(c, count)) {
+        EXPECT_EQ(c[0], top - count) << "exponent of a zero result";
+    }
+}
