@@ -18,6 +18,9 @@ std::FILE* report_file;
 
 void normalize_elements(double* a, int count)
 {
+    if (count <= 1) {
+        return;  // also keeps count - 1 from overflowing
+    }
     const double radix = element_radix;
 
     // Carry pass. The quotient is truncated in double precision: it equals
