@@ -12,7 +12,8 @@ constexpr int inverse_direction = 1;
 
 }  // namespace
 
-double mul_elements_fft(const double* a, const double* b, double* out, int n, double* work)
+double mul_elements_fft_reference(const double* a, const double* b, double* out, int n,
+                                  double* work)
 {
     for (int j = 0; j < n; ++j) {
         work[2 * j] = a[j];

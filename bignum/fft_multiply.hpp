@@ -19,7 +19,19 @@
 // each), carry-normalized with out[0] absorbing the final carry. a and b
 // may be the same array; out must overlap neither operand nor work.
 // Returns the rounding error.
+//
+// The program's products call this one. It is defined twice, and the
+// executable links one of the two: fft_select_fast.cpp (pi_drm and the
+// tests) passes it on to mul_elements_fft_fast (fft_fast.hpp),
+// fft_select_reference.cpp (pi_drm_reference) to mul_elements_fft_reference.
+// Both give the same result bit for bit.
 double mul_elements_fft(const double* a, const double* b, double* out, int n, double* work);
+
+// The same product by the plain transform of fft_transform.hpp, which
+// rebuilds its tables for every transform: the reference the fast product
+// is checked against.
+double mul_elements_fft_reference(const double* a, const double* b, double* out, int n,
+                                  double* work);
 
 // out = p * q as a long number of 2n elements (2n + 1 doubles): exponent
 // e_p + e_q, leading zero elements stripped. Reads only the exponent and

@@ -1,0 +1,48 @@
+// The fast product: mul_elements_fft_reference (fft_multiply.hpp) with the
+// same roundings, bit for bit, in less time.
+//
+// Every output is made by the same sequence of IEEE operations as in the
+// reference transform of fft_transform.cpp: the same weights, the same
+// radix-2 butterflies on the same pairs with the same twiddles, the same
+// pointwise product, the same scaling by 1/n (exact for a power of two) and
+// the same rounding. What differs is only the bookkeeping around them:
+//  - cosines and sines come from tables built once per length, with the
+//    very expressions of the reference (angle = integer multiplier * step);
+//  - the inverse direction reads the forward table with the sine negated,
+//    which is used only after a check, at table build, that the platform's
+//    cos(-x) and sin(-x) equal cos(x) and -sin(x) bit for bit at every
+//    angle of that length (otherwise every product falls back to the
+//    reference);
+//  - complex arrays are held as separate real and imaginary halves, two
+//    passes are done at a time while their data sits in registers, and the
+//    passes write into alternating buffers instead of copying back;
+//  - the weights, the pointwise product and the final rounding are done in
+//    the first and last sweeps over the data;
+//  - a squaring transforms its operand once;
+//  - with AVX2 (checked at run time, never FMA) four butterflies run at a
+//    time; the portable path does the same operations two at a time.
+//
+// Tables: 3 * 2^18 complex entries, 12.6 MB of static memory, filled for a
+// length when a product of that length first runs.
+#pragma once
+
+// Same contract and same result as mul_elements_fft_reference: out[0..2n-1]
+// = a * b, normalized, out overlapping neither operand nor work (6n
+// doubles); a and b may be the same array. Returns the rounding error.
+// n: a power of two from 2 to fft_fast_max_length.
+double mul_elements_fft_fast(const double* a, const double* b, double* out, int n, double* work);
+
+// The longest transform the tables hold: the largest power of two <= ND.
+int fft_fast_max_length();
+
+// Which instruction path the fast product takes. automatic picks AVX2 when
+// the processor has it; the others force a path (for tests: forcing avx2 on
+// a processor without it falls back to portable).
+enum class fft_fast_path { automatic, portable, avx2 };
+void set_fft_fast_path(fft_fast_path path);
+bool fft_fast_avx2_available();
+
+// Whether the fast path is in use at length n (builds the tables for n):
+// false only if the platform's cos/sin failed the symmetry check, in which
+// case products of every length run the reference.
+bool fft_fast_tables_usable(int n);
