@@ -556,12 +556,18 @@ bool fft_fast_avx2_available()
 
 bool fft_fast_tables_usable(int n)
 {
+    if (n > max_length) {
+        return false;
+    }
     build_tables(n);
     return tables_symmetric;
 }
 
 double mul_elements_fft_fast(const double* a, const double* b, double* out, int n, double* work)
 {
+    if (n > max_length) {
+        return mul_elements_fft_reference(a, b, out, n, work);
+    }
     build_tables(n);
     if (!tables_symmetric) {
         return mul_elements_fft_reference(a, b, out, n, work);

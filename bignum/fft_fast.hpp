@@ -29,7 +29,8 @@
 // Same contract and same result as mul_elements_fft_reference: out[0..2n-1]
 // = a * b, normalized, out overlapping neither operand nor work (6n
 // doubles); a and b may be the same array. Returns the rounding error.
-// n: a power of two from 2 to fft_fast_max_length.
+// n: a power of two, at least 2; a product longer than fft_fast_max_length
+// is handed to the reference.
 double mul_elements_fft_fast(const double* a, const double* b, double* out, int n, double* work);
 
 // The longest transform the tables hold: the largest power of two <= ND.
@@ -43,6 +44,7 @@ void set_fft_fast_path(fft_fast_path path);
 bool fft_fast_avx2_available();
 
 // Whether the fast path is in use at length n (builds the tables for n):
-// false only if the platform's cos/sin failed the symmetry check, in which
-// case products of every length run the reference.
+// false if n is past fft_fast_max_length, or if the platform's cos/sin
+// failed the symmetry check, in which case products of every length run
+// the reference.
 bool fft_fast_tables_usable(int n);
