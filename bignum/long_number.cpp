@@ -5,14 +5,14 @@
 double element_radix = 100000.0;
 int digit_mode = -1;
 
-double pi_sum[ND];
-double atan_sum[ND + 3];
-double x_power[ND];
-double work_t[ND + 3];
-double drm_num[ND + 3];
-double drm_den[ND];
-double work_u[4 * ND];
-double fft_work[6 * ND];
+double pi_sum[array_elements];
+double atan_sum[array_elements + 3];
+double x_power[array_elements];
+double work_t[array_elements + 3];
+double drm_num[array_elements + 3];
+double drm_den[array_elements];
+double work_u[4 * array_elements];
+double fft_work[6 * array_elements];
 double next_odd;
 std::FILE* report_file;
 

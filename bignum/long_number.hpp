@@ -28,9 +28,17 @@
 
 #include <cstdio>
 
-// Capacity of the static arrays in elements; a run whose working length
-// exceeds it is refused before any arithmetic.
+// The largest request in elements: a run whose fmt_size (the smallest power
+// of two above its element count) exceeds it is refused before any
+// arithmetic.
 inline constexpr int ND = 270001;
+
+// Capacity of the static arrays in elements. A run computes with fmt_size
+// elements, or with twice as many when fmt_size leaves too few elements
+// past the printed ones to prove the last printed digits right; the
+// arrays hold the doubled length of the largest request.
+inline constexpr int max_working_length = 2 * 262144;
+inline constexpr int array_elements = max_working_length + 8;
 
 // R, the radix of the elements: base^digits_per_element, set by the setup
 // dialogue before any arithmetic.
@@ -40,14 +48,14 @@ extern double element_radix;
 extern int digit_mode;
 
 // The static arrays; all start zeroed.
-extern double pi_sum[ND];        // running sum of the formula's terms, at the end pi
-extern double atan_sum[ND + 3];  // arctangent being summed; driver's sum destination
-extern double x_power[ND];       // running power of x, starting at 1/x
-extern double work_t[ND + 3];    // powers of x^2, then a step's divisor; driver scratch
-extern double drm_num[ND + 3];   // numerator blocks of the product tree
-extern double drm_den[ND];       // denominator blocks, then a step's quotient
-extern double work_u[4 * ND];    // double-length products, reciprocal scratch
-extern double fft_work[6 * ND];  // FFT operand, twiddle table and pass scratch
+extern double pi_sum[array_elements];        // running sum of the formula's terms, at the end pi
+extern double atan_sum[array_elements + 3];  // arctangent being summed; driver's sum destination
+extern double x_power[array_elements];       // running power of x, starting at 1/x
+extern double work_t[array_elements + 3];    // powers of x^2, then a step's divisor; driver scratch
+extern double drm_num[array_elements + 3];   // numerator blocks of the product tree
+extern double drm_den[array_elements];       // denominator blocks, then a step's quotient
+extern double work_u[4 * array_elements];    // double-length products, reciprocal scratch
+extern double fft_work[6 * array_elements];  // FFT operand, twiddle table and pass scratch
 extern double next_odd;          // next odd denominator of the arctangent series
 extern std::FILE* report_file;   // the report text file
 
