@@ -29,16 +29,10 @@ PiDigits pi_reference_digits(int base, int count, int digit_offset);
 long digit_difference(const std::string& got, const std::string& want, int base, int digit_offset);
 
 // Checks a whole report file against pi: its listing has the exact layout
-// and its digits are those of pi in base B, with the header's N, digits per
-// element r and fmt_size n. The run's sum holds n - 1 fractional elements
-// and is off by a few units of the last of them (the Newton reciprocal is
-// good to R^(1-n) relative, times pi's size: measured up to 2.5 units).
-// With a guard element (n - 1 > L) that is below 2e-4 of the last printed
-// digit, so the digits must equal floor(pi * B^N) exactly unless pi * B^N
-// lies within 1e-3 of an integer (then they may differ by one unit). With
-// none (L = n - 1, L = 2^k - 1, the largest request among them) the last
-// printed element is the last one computed and may differ by 4 units of
-// the last digit.
+// and its digits are exactly those of floor(pi * B^N) in base B, with the
+// header's N and digits per element r. The program proves its digits before
+// it lists them (guard elements and an error bound), so no tolerance is
+// allowed, not even in the last digit.
 testing::AssertionResult listing_matches_pi(const std::string& report, int base, int digit_offset);
 
 #endif
