@@ -17,9 +17,8 @@ namespace {
 
 constexpr int drm_with_atan = 2;
 
-// Sums the formula into pi_sum at working length n, the series long enough
-// for series_count elements, with one progress line per term. Leaves each
-// term's step count in steps and returns the largest rounding error.
+}  // namespace
+
 double sum_formula(int formula_index, int base, int digits_per_element, int series_count, int n, int* steps)
 {
     double rounding_error = 0.0;
@@ -37,8 +36,6 @@ double sum_formula(int formula_index, int base, int digits_per_element, int seri
     }
     return rounding_error;
 }
-
-}  // namespace
 
 int drm_step_count(int base, int x, int digits_per_element, int element_count, int fmt_size)
 {

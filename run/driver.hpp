@@ -50,6 +50,12 @@ double pi_error_bound(int formula_index, int n, int element_count, const int* st
 // borrow from the printed elements.
 bool listing_is_certain(const double* sum, int element_count, double error_bound);
 
+// Sums formula formula_index into pi_sum at working length n (digit_mode
+// balanced), each series long enough for series_count elements, with one
+// progress line per term on the console. Leaves each term's step count in
+// steps and returns the largest rounding error of the products.
+double sum_formula(int formula_index, int base, int digits_per_element, int series_count, int n, int* steps);
+
 // The whole run: dialogue, the formula's arctangents with a progress line
 // each, the check of the digits, the report. Returns the exit status, 0.
 int run_pi_drm();
