@@ -34,6 +34,24 @@ TEST(DigitsSlow, LargestRequestAgreesWithPi)
 #endif
 }
 
+// Base 26, the largest element radix (456976): its largest request runs the
+// longest products with the largest elements, where the FFT's rounding
+// error is the largest a run meets; every digit must still be pi's.
+TEST(DigitsSlow, LargestRequestAtTheLargestRadixAgreesWithPi)
+{
+#if HAVE_MPFR
+    const ProgramRun run = run_pi_drm("26\n0\n4\n1048572\n", 900);
+    ASSERT_EQ(run.exit_status, 0) << visible(run.console);
+    EXPECT_NE(run.console.find("  ID=4,  Pi Decimal=1048572,  FMT Size=262144\n"), std::string::npos)
+        << visible(run.console);
+    const std::string report = read_file(run.folder + "/AtanDRM4.txt");
+    remove_folder(run.folder);
+    EXPECT_TRUE(listing_matches_pi(report, 26, 0));
+#else
+    GTEST_SKIP() << "MPFR is missing";
+#endif
+}
+
 // Base 10, N = 1000080: the listing ends with the full line of index
 // 1000021, the index widening the "%6d" field to seven characters. With
 // L = 200016 and fmt_size 262144 there are guard elements: every digit
