@@ -2,10 +2,10 @@
 // run accepts, with the driver's step counts, and no window-overflow line.
 #include "bignum/long_number.hpp"
 #include "support/atan_check.hpp"
+#include "support/digit_globals.hpp"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -20,25 +20,7 @@ struct LongCase {
 
 const std::vector<int> every_x = {5, 239, 18, 57, 10, 515, 682, 12943, 49, 110443};
 
-class AtanLongTest : public ::testing::TestWithParam<LongCase> {
-protected:
-    void SetUp() override
-    {
-        saved_radix_ = element_radix;
-        saved_mode_ = digit_mode;
-        element_radix = std::pow(GetParam().base, GetParam().digits_per_element);
-        digit_mode = -1;
-    }
-    void TearDown() override
-    {
-        element_radix = saved_radix_;
-        digit_mode = saved_mode_;
-    }
-
-private:
-    double saved_radix_ = 0;
-    int saved_mode_ = 0;
-};
+class AtanLongTest : public BalancedBaseDigitsTest<LongCase> {};
 
 #if HAVE_MPFR
 

@@ -2,6 +2,7 @@
 // up to the largest working length of a run, checked exactly with GMP.
 #include "bignum/division.hpp"
 #include "bignum/long_number.hpp"
+#include "support/digit_globals.hpp"
 #include "support/division_reference.hpp"
 
 #include <gtest/gtest.h>
@@ -11,24 +12,13 @@
 
 namespace {
 
-class ReciprocalLongTest : public ::testing::TestWithParam<double> {
+class ReciprocalLongTest : public DigitGlobalsTest, public ::testing::WithParamInterface<double> {
 protected:
     void SetUp() override
     {
-        saved_radix_ = element_radix;
-        saved_mode_ = digit_mode;
-        element_radix = GetParam();
-        digit_mode = -1;
+        DigitGlobalsTest::SetUp();
+        use_digits(GetParam(), true);
     }
-    void TearDown() override
-    {
-        element_radix = saved_radix_;
-        digit_mode = saved_mode_;
-    }
-
-private:
-    double saved_radix_ = 0;
-    int saved_mode_ = 0;
 };
 
 TEST_P(ReciprocalLongTest, ResidualBelowOneUnitOfTheLastElementButOne)

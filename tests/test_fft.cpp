@@ -4,6 +4,7 @@
 #include "bignum/fft_multiply.hpp"
 #include "bignum/fft_transform.hpp"
 #include "bignum/long_number.hpp"
+#include "support/digit_globals.hpp"
 #include "support/elements_mpz.hpp"
 #include "support/fft_product_check.hpp"
 #include "support/guarded_buffer.hpp"
@@ -46,28 +47,7 @@ bool same_bits(const double* x, const double* y, int count)
 
 // element_radix and digit_mode are globals: each test sets the ones it
 // needs, and they are restored afterwards.
-class FftTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        saved_radix_ = element_radix;
-        saved_mode_ = digit_mode;
-    }
-    void TearDown() override
-    {
-        element_radix = saved_radix_;
-        digit_mode = saved_mode_;
-    }
-    static void use(double radix, bool balanced)
-    {
-        element_radix = radix;
-        digit_mode = balanced ? -1 : 1;
-    }
-
-private:
-    double saved_radix_ = 0.0;
-    int saved_mode_ = 0;
-};
+class FftTest : public DigitGlobalsTest {};
 
 // ---------------------------------------------------------------------------
 // Products of short arrays, value for value.
@@ -117,7 +97,7 @@ class ShortProducts : public FftTest, public ::testing::WithParamInterface<Short
 TEST_P(ShortProducts, ElementsAndLongNumber)
 {
     const ShortProduct& c = GetParam();
-    use(100000.0, c.balanced);
+    use_digits(100000.0, c.balanced);
     const int n = c.n;
     const bool squaring = c.q.empty();
     GuardedBuffer p(c.p);
@@ -204,7 +184,7 @@ TEST_F(FftTest, WorstCaseOperandsEqualExactProducts)
 
 TEST_F(FftTest, SameArrayAsBothOperandsEqualsTwoCopies)
 {
-    use(radix_base_26, true);
+    use_digits(radix_base_26, true);
     for (const int n : {2, 64, 4096}) {
         SCOPED_TRACE("n = " + std::to_string(n));
         const std::vector<double> a = random_elements(n, radix_base_26, true, 77u + static_cast<unsigned>(n));
@@ -235,7 +215,7 @@ TEST_F(FftTest, SameArrayAsBothOperandsEqualsTwoCopies)
 TEST_F(FftTest, LongProductsEqualExactRationalProducts)
 {
     for (const bool balanced : {true, false}) {
-        use(radix_base_26, balanced);
+        use_digits(radix_base_26, balanced);
         for (const int n : {2, 8, 512, 4096}) {
             const unsigned seed = 31u * static_cast<unsigned>(n) + (balanced ? 1u : 0u);
             SCOPED_TRACE(std::string(balanced ? "balanced" : "standard") + ", n = " + std::to_string(n) +
@@ -283,7 +263,7 @@ TEST_F(FftTest, LongProductsEqualExactRationalProducts)
 // output, and the elements those outputs rounded and normalized.
 TEST_F(FftTest, ErrorIsTheLargestDeviationOfTheOutputs)
 {
-    use(radix_base_26, true);
+    use_digits(radix_base_26, true);
     for (const int n : {2, 256, 8192}) {
         SCOPED_TRACE("n = " + std::to_string(n));
         const std::vector<double> a = random_elements(n, radix_base_26, true, 5u);

@@ -1,6 +1,7 @@
 // FFT products at the longest lengths a run can have (2^17 and 2^18
 // elements) against GMP's exact products.
 #include "bignum/long_number.hpp"
+#include "support/digit_globals.hpp"
 #include "support/fft_product_check.hpp"
 
 #include <gtest/gtest.h>
@@ -11,23 +12,7 @@ constexpr double radix_base_27 = 19683.0;   // 27^3, the smallest element radix
 constexpr double radix_base_26 = 456976.0;  // 26^4, the largest
 
 // element_radix and digit_mode are globals: restored after each test.
-class FftLongProducts : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        saved_radix_ = element_radix;
-        saved_mode_ = digit_mode;
-    }
-    void TearDown() override
-    {
-        element_radix = saved_radix_;
-        digit_mode = saved_mode_;
-    }
-
-private:
-    double saved_radix_ = 0.0;
-    int saved_mode_ = 0;
-};
+class FftLongProducts : public DigitGlobalsTest {};
 
 TEST_F(FftLongProducts, RandomBalancedAtTheSmallestRadix)
 {

@@ -1,10 +1,12 @@
-// Helpers for the tests of the linear long-number arithmetic: a fixture that
-// saves and restores the two digit globals, exact rational values (GMP mpq)
-// with the few operators the oracles need, random normalized long numbers
-// biased toward corner cases, and a check of the normalized state.
+// Helpers for the tests of the linear long-number arithmetic: the fixture
+// that saves and restores the two digit globals (from digit_globals.hpp),
+// exact rational values (GMP mpq) with the few operators the oracles need,
+// random normalized long numbers biased toward corner cases, and a check of
+// the normalized state.
 #pragma once
 
 #include "bignum/long_number.hpp"
+#include "support/digit_globals.hpp"
 #include "support/reference.hpp"
 
 #include <gmp.h>
@@ -14,31 +16,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-// element_radix and digit_mode are globals: every test saves them in SetUp,
-// sets what it needs with use_digits and gets them back in TearDown.
-class DigitGlobalsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        saved_radix_ = element_radix;
-        saved_mode_ = digit_mode;
-    }
-    void TearDown() override
-    {
-        element_radix = saved_radix_;
-        digit_mode = saved_mode_;
-    }
-    static void use_digits(double radix, bool balanced)
-    {
-        element_radix = radix;
-        digit_mode = balanced ? -1 : 1;
-    }
-
-private:
-    double saved_radix_ = 0.0;
-    int saved_mode_ = 0;
-};
 
 inline const char* form_name(bool balanced) { return balanced ? "balanced" : "standard"; }
 
