@@ -6,7 +6,9 @@
 #include "bignum/long_number.hpp"
 #include "drm/atan_drm.hpp"
 #include "support/atan_check.hpp"
+#include "support/digit_globals.hpp"
 #include "support/division_reference.hpp"
+#include "support/element_arrays.hpp"
 #include "support/reference.hpp"
 
 #include <gmp.h>
@@ -27,26 +29,6 @@ Elements snapshot(const double* a, int count)
     return Elements(a, a + count);
 }
 
-std::string entries_text(const Elements& a)
-{
-    std::string text = "(";
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        text += (i > 0 ? ", " : "") + std::to_string(static_cast<long long>(a[i]));
-    }
-    return text + ")";
-}
-
-// A long number of n elements: exponent, the given leading elements, zeros.
-Elements long_number(double exponent, const Elements& leading, int n)
-{
-    Elements a(static_cast<std::size_t>(n) + 1, 0.0);
-    a[0] = exponent;
-    for (std::size_t i = 0; i < leading.size(); ++i) {
-        a[i + 1] = leading[i];
-    }
-    return a;
-}
-
 // m elements: zeros, then the given trailing ones.
 Elements window(const Elements& trailing, int m)
 {
@@ -58,7 +40,7 @@ Elements window(const Elements& trailing, int m)
 }
 
 #define EXPECT_ENTRIES(got, want) \
-    EXPECT_EQ(got, want) << "got  |" << entries_text(got) << "|\nwant |" << entries_text(want) << "|"
+    EXPECT_EQ(got, want) << "got  |" << whole_entries_text(got) << "|\nwant |" << whole_entries_text(want) << "|"
 
 struct Integer {
     Integer() { mpz_init(v); }
@@ -164,26 +146,22 @@ double drm_step_quietly(int x, int n, std::string& console)
     return error;
 }
 
-class AtanDrmTest : public ::testing::Test {
+// next_odd is a global too, saved and restored with the digit globals.
+class AtanDrmTest : public DigitGlobalsTest {
 protected:
     void SetUp() override
     {
-        saved_radix_ = element_radix;
-        saved_mode_ = digit_mode;
+        DigitGlobalsTest::SetUp();
         saved_next_odd_ = next_odd;
-        element_radix = 100000.0;
-        digit_mode = -1;
+        use_digits(100000.0, true);
     }
     void TearDown() override
     {
-        element_radix = saved_radix_;
-        digit_mode = saved_mode_;
         next_odd = saved_next_odd_;
+        DigitGlobalsTest::TearDown();
     }
 
 private:
-    double saved_radix_ = 0;
-    int saved_mode_ = 0;
     double saved_next_odd_ = 0;
 };
 
@@ -450,25 +428,7 @@ struct RadixCase {
     int digits_per_element;
 };
 
-class AtanAgainstMpfrTest : public ::testing::TestWithParam<RadixCase> {
-protected:
-    void SetUp() override
-    {
-        saved_radix_ = element_radix;
-        saved_mode_ = digit_mode;
-        element_radix = std::pow(GetParam().base, GetParam().digits_per_element);
-        digit_mode = -1;
-    }
-    void TearDown() override
-    {
-        element_radix = saved_radix_;
-        digit_mode = saved_mode_;
-    }
-
-private:
-    double saved_radix_ = 0;
-    int saved_mode_ = 0;
-};
+class AtanAgainstMpfrTest : public BalancedBaseDigitsTest<RadixCase> {};
 
 // |atan_sum - arctan(1/x)| < R^(1-n), one unit of element n - 1: the last
 // element a run prints when n is its working length (L = n - 1). That

@@ -5,7 +5,9 @@
 #include "bignum/division.hpp"
 #include "bignum/fft_multiply.hpp"
 #include "bignum/long_number.hpp"
+#include "support/digit_globals.hpp"
 #include "support/division_reference.hpp"
+#include "support/element_arrays.hpp"
 #include "support/reference.hpp"
 
 #include <gtest/gtest.h>
@@ -18,27 +20,6 @@
 namespace {
 
 using Elements = std::vector<double>;
-
-// Exponent and elements, printed exactly.
-std::string long_text(const Elements& a)
-{
-    std::string text = "exponent " + std::to_string(static_cast<long long>(a[0])) + ", elements (";
-    for (std::size_t i = 1; i < a.size(); ++i) {
-        text += (i > 1 ? ", " : "") + std::to_string(static_cast<long long>(a[i]));
-    }
-    return text + ")";
-}
-
-// A long number of n elements: the given leading elements, zeros after.
-Elements long_number(double exponent, const Elements& leading, int n)
-{
-    Elements a(static_cast<std::size_t>(n) + 1, 0.0);
-    a[0] = exponent;
-    for (std::size_t i = 0; i < leading.size(); ++i) {
-        a[i + 1] = leading[i];
-    }
-    return a;
-}
 
 // Scratch and work of exactly the size the routines may use, so that
 // AddressSanitizer sees any access past them.
@@ -79,24 +60,13 @@ Elements reciprocal(const Elements& a, int n, double* error = nullptr)
     return ::testing::AssertionSuccess();
 }
 
-class DivisionTest : public ::testing::Test {
+class DivisionTest : public DigitGlobalsTest {
 protected:
     void SetUp() override
     {
-        saved_radix_ = element_radix;
-        saved_mode_ = digit_mode;
-        element_radix = 100000.0;
-        digit_mode = -1;
+        DigitGlobalsTest::SetUp();
+        use_digits(100000.0, true);
     }
-    void TearDown() override
-    {
-        element_radix = saved_radix_;
-        digit_mode = saved_mode_;
-    }
-
-private:
-    double saved_radix_ = 0;
-    int saved_mode_ = 0;
 };
 
 struct ReciprocalCase {
