@@ -22,18 +22,27 @@
 //  - with AVX2 (checked at run time, never FMA) four butterflies run at a
 //    time; the portable path does the same operations two at a time.
 //
-// Tables: 3 * 2^18 complex entries, 12.6 MB of static memory, filled for a
-// length when a product of that length first runs.
+//  - long transforms (from 2^12 on) are cut into tiles of up to 2^6 x 32
+//    entries (32 KB) that stay in cache while up to six passes run on
+//    them, so that a transform of 2^19 sweeps over its data four times
+//    instead of ten;
+//  - the inverse transform's last sweep scales, weights and rounds as it
+//    writes.
+//
+// Tables: 2^20 complex entries, 16 MB of static memory (twiddles of every
+// group count up to 2^18, which hold the weights of every length up to
+// 2^17 too, and the weights of 2^18 and 2^19), filled for a length when a
+// product of that length first runs.
 #pragma once
 
 // Same contract and same result as mul_elements_fft_reference: out[0..2n-1]
-// = a * b, normalized, out overlapping neither operand nor work (6n
-// doubles); a and b may be the same array. Returns the rounding error.
-// n: a power of two, at least 2; a product longer than fft_fast_max_length
-// is handed to the reference.
+// = a * b, normalized, out overlapping neither operand nor work; a and b
+// may be the same array. Returns the rounding error. work: 6n doubles.
+// n: a power of two, at least 2, at most fft_fast_max_length (a longer one,
+// which no run makes, is handed to the reference).
 double mul_elements_fft_fast(const double* a, const double* b, double* out, int n, double* work);
 
-// The longest transform the tables hold: the largest power of two <= ND.
+// The longest transform the tables hold: max_working_length (long_number.hpp).
 int fft_fast_max_length();
 
 // Which instruction path the fast product takes. automatic picks AVX2 when
@@ -48,3 +57,10 @@ bool fft_fast_avx2_available();
 // failed the symmetry check, in which case products of every length run
 // the reference.
 bool fft_fast_tables_usable(int n);
+
+// For tests: the forward weight (cos, sin) of entry j at length n, and the
+// forward twiddle of group i in a pass of b groups, as the fast product
+// reads them (builds the tables they need). The inverse direction uses
+// (cos, -sin) of the same entries.
+void fft_fast_weight(int n, int j, double* c, double* s);
+void fft_fast_twiddle(int b, int i, double* c, double* s);

@@ -1,9 +1,12 @@
 // The fast product against the reference product, bit for bit: every
-// output element and the rounding error, at every length from 2 to 2^18,
-// for random and structured operands, in both digit forms, at the smallest
-// and the largest element radix, on each instruction path.
+// output element and the rounding error, at every length from 2 to 2^18
+// (2^19 in test_fft_fast_slow.cpp), for random and structured operands, in
+// both digit forms, at the smallest and the largest element radix, on each
+// instruction path. And the fast product's shared tables against the
+// reference's own expressions for every weight and twiddle of every length.
 #include "bignum/fft_fast.hpp"
 #include "bignum/fft_multiply.hpp"
+#include "bignum/fft_transform.hpp"
 #include "bignum/long_number.hpp"
 
 #include <gtest/gtest.h>
@@ -117,7 +120,7 @@ std::string compare_once(pattern p, int n, double radix, int mode, std::uint64_t
     return {};
 }
 
-void compare_all_lengths(fft_fast_path path)
+void compare_lengths(fft_fast_path path, int shortest, int longest_length)
 {
     set_fft_fast_path(path);
     const digit_form forms[] = {{"balanced", -1}, {"standard", 1}};
@@ -125,7 +128,7 @@ void compare_all_lengths(fft_fast_path path)
     const pattern patterns[] = {pattern::random, pattern::zeros, pattern::high, pattern::low,
                                 pattern::alternating, pattern::runs, pattern::square};
     int failures = 0;
-    for (int n = 2; n <= longest; n *= 2) {
+    for (int n = shortest; n <= longest_length; n *= 2) {
         ASSERT_TRUE(fft_fast_tables_usable(n)) << "n = " << n;
         for (const digit_form& form : forms) {
             for (const double radix : radices) {
@@ -147,7 +150,7 @@ void compare_all_lengths(fft_fast_path path)
 
 TEST(FftFast, PortablePathMatchesReferenceBitForBit)
 {
-    compare_all_lengths(fft_fast_path::portable);
+    compare_lengths(fft_fast_path::portable, 2, longest);
 }
 
 TEST(FftFast, Avx2PathMatchesReferenceBitForBit)
@@ -155,7 +158,7 @@ TEST(FftFast, Avx2PathMatchesReferenceBitForBit)
     if (!fft_fast_avx2_available()) {
         GTEST_SKIP() << "this processor has no AVX2";
     }
-    compare_all_lengths(fft_fast_path::avx2);
+    compare_lengths(fft_fast_path::avx2, 2, longest);
 }
 
 // The operands are read, never written, and a product that follows another
@@ -179,6 +182,94 @@ TEST(FftFast, OperandsUntouchedAndLengthsInterleaved)
         EXPECT_EQ(std::memcmp(got.data(), want.data(), sizeof(double) * 2 * n), 0) << "n = " << n;
         EXPECT_EQ(std::memcmp(first.data(), a_copy.data(), sizeof(double) * n), 0) << "n = " << n;
         EXPECT_EQ(std::memcmp(second.data(), b_copy.data(), sizeof(double) * n), 0) << "n = " << n;
+    }
+}
+
+// Every weight of every length, as the fast product reads it from its
+// shared tables, is the double pair the reference's weighting loop forms:
+// (cos, sin) of (n - 1 - j) * (2 atan(1)/n), and for the inverse (cos, -sin)
+// of the same entry is what the reference gets from the negated step. The
+// step goes through a volatile so that the compiler cannot fold cos(-x).
+TEST(FftFast, WeightsOfEveryLengthEqualTheReferenceExpressions)
+{
+    int failures = 0;
+    for (int n = 2; n <= fft_fast_max_length(); n *= 2) {
+        volatile double step = 2.0 * std::atan(1.0) / n;
+        const double u = step;
+        step = -u;
+        const double minus_u = step;
+        for (int j = 0; j < n; ++j) {
+            double c = 0.0;
+            double s = 0.0;
+            fft_fast_weight(n, j, &c, &s);
+            const double theta = static_cast<double>(n - 1 - j) * u;
+            const double inverse_theta = static_cast<double>(n - 1 - j) * minus_u;
+            const bool forward_ok = bits(c) == bits(std::cos(theta)) && bits(s) == bits(std::sin(theta));
+            const bool inverse_ok = bits(c) == bits(std::cos(inverse_theta)) &&
+                                    bits(-s) == bits(std::sin(inverse_theta));
+            if ((!forward_ok || !inverse_ok) && ++failures <= 10) {
+                ADD_FAILURE() << "weight " << j << " of length " << n << ": table (" << exact(c)
+                              << ", " << exact(s) << ")";
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+// Every twiddle of every pass of every length: pass (a, b) of a length-n
+// transform reads entry a*(i + 1) - 1 of the reference's table (built by the
+// reference's own make_twiddles), which must equal the fast product's entry
+// i of its table of b groups, forward and (with the sine negated) inverse.
+TEST(FftFast, TwiddlesOfEveryPassEqualTheReferenceTables)
+{
+    std::vector<double> forward(fft_fast_max_length());
+    std::vector<double> inverse(fft_fast_max_length());
+    int failures = 0;
+    for (int n = 2; n <= fft_fast_max_length(); n *= 2) {
+        const int h = n / 2;
+        make_twiddles(h, 0, forward.data());
+        make_twiddles(h, 1, inverse.data());
+        for (int b = 1, a = h; b <= h; b *= 2, a /= 2) {
+            for (int i = 0; i < b; ++i) {
+                double c = 0.0;
+                double s = 0.0;
+                fft_fast_twiddle(b, i, &c, &s);
+                const int k = a * (i + 1) - 1;
+                const bool ok = bits(c) == bits(forward[2 * k]) && bits(s) == bits(forward[2 * k + 1]) &&
+                                bits(c) == bits(inverse[2 * k]) && bits(-s) == bits(inverse[2 * k + 1]);
+                if (!ok && ++failures <= 10) {
+                    ADD_FAILURE() << "length " << n << ", pass of " << b << " groups, group " << i
+                                  << ": table (" << exact(c) << ", " << exact(s) << ")";
+                }
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+// The work area may start anywhere: the long transforms move their buffers
+// to its first cache-line boundary and stay within its 6n doubles.
+TEST(FftFast, AnyAlignmentOfTheWorkArea)
+{
+    element_radix = 100000.0;
+    digit_mode = -1;
+    std::mt19937_64 rng(5);
+    const int n = 1 << 13;
+    fill(pattern::random, first.data(), n, element_radix, digit_mode, rng);
+    fill(pattern::random, second.data(), n, element_radix, digit_mode, rng);
+    const double want_error = mul_elements_fft_reference(first.data(), second.data(), want.data(),
+                                                         n, fft_work);
+    for (int offset = 0; offset < 8; ++offset) {
+        double* work = fft_work + 1 + offset;
+        work[-1] = guard;
+        work[6 * n] = guard;
+        const double got_error = mul_elements_fft_fast(first.data(), second.data(), got.data(), n,
+                                                       work);
+        EXPECT_EQ(bits(got_error), bits(want_error)) << "offset " << offset;
+        EXPECT_EQ(std::memcmp(got.data(), want.data(), sizeof(double) * 2 * n), 0)
+            << "offset " << offset;
+        EXPECT_EQ(work[-1], guard) << "offset " << offset;
+        EXPECT_EQ(work[6 * n], guard) << "offset " << offset;
     }
 }
 
