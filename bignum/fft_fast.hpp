@@ -64,3 +64,8 @@ bool fft_fast_tables_usable(int n);
 // (cos, -sin) of the same entries.
 void fft_fast_weight(int n, int j, double* c, double* s);
 void fft_fast_twiddle(int b, int i, double* c, double* s);
+
+// For tests: the fast product's normalization, which must give exactly what
+// normalize_elements (long_number.hpp) gives for every array whose values
+// stay below 2^53 in magnitude.
+void fft_fast_normalize(double* a, int count);

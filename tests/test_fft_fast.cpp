@@ -274,3 +274,74 @@ TEST(FftFast, AnyAlignmentOfTheWorkArea)
 }
 
 }  // namespace
+
+namespace {
+
+// The fast product's normalization against normalize_elements on values
+// chosen to be hard: exact multiples of R and their neighbours (where a
+// quotient taken by multiplication would be off by one), values near
+// 2^52, elements of R/2 and -R/2 and R/2 +- 1 (where the balanced form has
+// two choices), long runs that pass a carry all the way, zero and signs,
+// in both forms, at radices of each parity, a power of two and the ends of
+// the range the integer path takes (and outside it, the double path).
+TEST(FftFast, NormalizationMatchesNormalizeElementsOnHardValues)
+{
+    const double radices[] = {513.0, 1000.0, 19683.0, 65536.0, 100000.0, 456976.0, 524287.0,
+                              10.0, 1.0e6};
+    const int modes[] = {-1, 1};
+    std::mt19937_64 rng(2024);
+    int failures = 0;
+    for (const double radix : radices) {
+        for (const int mode : modes) {
+            element_radix = radix;
+            digit_mode = mode;
+            const auto r = static_cast<long long>(radix);
+            const long long largest_k = (1LL << 50) / r;
+            std::uniform_int_distribution<long long> any_k(-largest_k, largest_k);
+            std::uniform_int_distribution<int> kind(0, 9);
+            std::uniform_int_distribution<long long> any_small(-r, r);
+            for (int trial = 0; trial < 200; ++trial) {
+                const int count = 2 + trial * 7;
+                std::vector<double> a(static_cast<std::size_t>(count));
+                for (double& v : a) {
+                    long long x = 0;
+                    switch (kind(rng)) {
+                    case 0: x = any_k(rng) * r; break;
+                    case 1: x = any_k(rng) * r + 1; break;
+                    case 2: x = any_k(rng) * r - 1; break;
+                    case 3: x = r / 2 + any_small(rng) % 2; break;
+                    case 4: x = -(r / 2) - any_small(rng) % 2; break;
+                    case 5: x = (any_k(rng) % 2 == 0 ? 1 : -1) * ((1LL << 52) - any_small(rng) % 4); break;
+                    case 6: x = r - 1; break;
+                    case 7: x = 0; break;
+                    case 8: x = -(r - 1); break;
+                    default: x = any_k(rng) * r + any_small(rng); break;
+                    }
+                    v = static_cast<double>(x);
+                }
+                // Now and then one value past 2^52, where the integer path must
+                // give way to the double one.
+                if (trial % 50 == 49) {
+                    a[static_cast<std::size_t>(count / 2)] = 4503599627370497.0 * (trial % 100 == 49 ? 1 : -1) + 7.0;
+                }
+                std::vector<double> want_a = a;
+                std::vector<double> got_a = a;
+                normalize_elements(want_a.data(), count);
+                fft_fast_normalize(got_a.data(), count);
+                for (int i = 0; i < count; ++i) {
+                    if (bits(got_a[i]) != bits(want_a[i])) {
+                        if (++failures <= 10) {
+                            ADD_FAILURE() << "R = " << radix << ", mode " << mode << ", count "
+                                          << count << ", element " << i << ": " << exact(got_a[i])
+                                          << " want " << exact(want_a[i]);
+                        }
+                        break;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+}  // namespace
