@@ -47,7 +47,7 @@ double mul_elements_fft_reference(const double* a, const double* b, double* out,
         out[j] = im;
         out[n + j] = re;
     }
-    normalize_elements(out, 2 * n);
+    normalize_elements_reference(out, 2 * n);
     return error;
 }
 

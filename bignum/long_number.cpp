@@ -16,7 +16,7 @@ double fft_work[6 * array_elements];
 double next_odd;
 std::FILE* report_file;
 
-void normalize_elements(double* a, int count)
+void normalize_elements_reference(double* a, int count)
 {
     if (count <= 1) {
         return;  // also keeps count - 1 from overflowing

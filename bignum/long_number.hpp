@@ -63,7 +63,13 @@ extern std::FILE* report_file;   // the report text file
 // selects now. Carries run from a[count-1] upward; a[0] absorbs the final
 // carry and is never reduced. The value sum a[i]*R^(count-1-i) is unchanged.
 // Nothing happens for count <= 1. Every entry must stay below 2^53.
+// The default build runs a faster routine with bit for bit the results of
+// normalize_elements_reference; the reference build runs that one.
 void normalize_elements(double* a, int count);
+
+// The plain two-pass normalization that defines normalize_elements: a carry
+// pass of truncated quotients, then a range pass, both from a[count-1] up.
+void normalize_elements_reference(double* a, int count);
 
 // Shifts the s leading zero elements among a[1..count] out (a negative zero
 // counts as zero), fills the freed tail with zeros and lowers the exponent

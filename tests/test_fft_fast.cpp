@@ -277,7 +277,7 @@ TEST(FftFast, AnyAlignmentOfTheWorkArea)
 
 namespace {
 
-// The fast product's normalization against normalize_elements on values
+// The fast product's normalization against normalize_elements_reference on values
 // chosen to be hard: exact multiples of R and their neighbours (where a
 // quotient taken by multiplication would be off by one), values near
 // 2^52, elements of R/2 and -R/2 and R/2 +- 1 (where the balanced form has
@@ -326,7 +326,7 @@ TEST(FftFast, NormalizationMatchesNormalizeElementsOnHardValues)
                 }
                 std::vector<double> want_a = a;
                 std::vector<double> got_a = a;
-                normalize_elements(want_a.data(), count);
+                normalize_elements_reference(want_a.data(), count);
                 fft_fast_normalize(got_a.data(), count);
                 for (int i = 0; i < count; ++i) {
                     if (bits(got_a[i]) != bits(want_a[i])) {
