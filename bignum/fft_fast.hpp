@@ -38,8 +38,9 @@
 // Same contract and same result as mul_elements_fft_reference: out[0..2n-1]
 // = a * b, normalized, out overlapping neither operand nor work; a and b
 // may be the same array. Returns the rounding error. work: 6n doubles.
-// n: a power of two, at least 2, at most fft_fast_max_length (a longer one,
-// which no run makes, is handed to the reference).
+// n: a power of two, at least 2, at most fft_fast_max_length, the longest
+// working length a run can have (a longer one would be handed to the
+// reference).
 double mul_elements_fft_fast(const double* a, const double* b, double* out, int n, double* work);
 
 // The longest transform the tables hold: max_working_length (long_number.hpp).
@@ -65,7 +66,7 @@ bool fft_fast_tables_usable(int n);
 void fft_fast_weight(int n, int j, double* c, double* s);
 void fft_fast_twiddle(int b, int i, double* c, double* s);
 
-// For tests: the fast product's normalization, which must give exactly what
-// normalize_elements (long_number.hpp) gives for every array whose values
-// stay below 2^53 in magnitude.
+// The fast normalization, bit for bit what normalize_elements_reference
+// (long_number.hpp) gives for every array whose values stay below 2^53 in
+// magnitude; the default build's normalize_elements.
 void fft_fast_normalize(double* a, int count);
