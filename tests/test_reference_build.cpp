@@ -2,13 +2,13 @@
 // (literal products) give the same console and the same report, but for
 // the times: every product of a run is bit-identical, so every digit and
 // the rounding error are too.
+#include "support/dialogue_text.hpp"
 #include "support/run_program.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <sys/wait.h>
 
@@ -38,13 +38,6 @@ output run_in_fresh_folder(const char* program, const std::string& answers, int 
     return result;
 }
 
-// The figures of the progress lines and of the totals line's time, masked.
-std::string without_times(const std::string& text)
-{
-    static const std::regex time_figure("Time= *[0-9.]+");
-    return std::regex_replace(text, time_figure, "Time=#");
-}
-
 struct run_case {
     int base;
     int formula;
@@ -63,12 +56,12 @@ TEST_P(ReferenceBuild, SameConsoleAndReportButTheTimes)
     ASSERT_EQ(fast.status, 0) << fast.console;
     ASSERT_EQ(reference.status, 0) << reference.console;
     ASSERT_NE(fast.report.find("  Pi = 3."), std::string::npos) << "no listing in the report";
-    EXPECT_EQ(without_times(fast.console), without_times(reference.console))
+    EXPECT_EQ(mask_times(fast.console), mask_times(reference.console))
         << "fast |" << fast.console << "|\nreference |" << reference.console << "|";
-    EXPECT_TRUE(without_times(fast.report) == without_times(reference.report))
+    EXPECT_TRUE(mask_times(fast.report) == mask_times(reference.report))
         << "the reports differ beyond the times";
     // The mask must leave everything else: the rounding error is compared.
-    EXPECT_NE(without_times(fast.report).find("Rounding Error= "), std::string::npos);
+    EXPECT_NE(mask_times(fast.report).find("Rounding Error= "), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(MediumRuns, ReferenceBuild,

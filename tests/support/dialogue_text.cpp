@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <regex>
 
 std::string prompts_through(Prompt last, int base)
 {
@@ -53,8 +52,30 @@ std::string stop_line(const std::string& what)
 
 std::string mask_times(const std::string& text)
 {
-    static const std::regex figures("Time= *[0-9.]+");
-    return std::regex_replace(text, figures, "Time=#");
+    // Every "Time=" followed by blanks and a figure of digits and points
+    // becomes "Time=#".
+    const std::string label = "Time=";
+    std::string out;
+    std::size_t at = 0;
+    for (std::size_t found = text.find(label); found != std::string::npos; found = text.find(label, at)) {
+        std::size_t end = found + label.size();
+        while (end < text.size() && text[end] == ' ') {
+            ++end;
+        }
+        const std::size_t figure = end;
+        while (end < text.size() && ((text[end] >= '0' && text[end] <= '9') || text[end] == '.')) {
+            ++end;
+        }
+        if (end == figure) {
+            out.append(text, at, end - at);
+        } else {
+            out.append(text, at, found - at);
+            out += label + "#";
+        }
+        at = end;
+    }
+    out.append(text, at, std::string::npos);
+    return out;
 }
 
 bool read_listing(const std::string& report, std::string* digits)
