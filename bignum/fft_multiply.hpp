@@ -3,7 +3,9 @@
 // all 2n - 1 convolution coefficients, the lower half in the real parts and
 // the upper half in the imaginary parts. Every output is rounded with
 // floor(v + 0.5); each product returns its rounding error, the largest
-// |floor(v + 0.5) - v| over its outputs, a double in [0, 0.5].
+// |floor(v + 0.5) - v| over its outputs: at most 0.5 while every output
+// stays below 2^52 in magnitude (past that, where the product is wrong in
+// any case, it can reach 1).
 //
 // Why the products stay exact: an output is a sum of at most n products of
 // two elements. The balanced elements of a run behave like zero-mean random
@@ -14,7 +16,9 @@
 // at R = 456976 and n = 2^18, and its error already reaches 0.5 at n = 2^14.
 // Standard-form products (coefficients near n * R^2 / 4) reach 0.5 at that
 // radix from n = 2^14 as well; the program multiplies in balanced form only.
-// Should the error reach 0.5, the rounding picks a wrong integer unnoticed.
+// Should the error reach 0.5, the rounding picks a wrong integer unnoticed;
+// the driver therefore lists no digits from a run whose largest error
+// reaches 0.25.
 #pragma once
 
 // fft_work must hold 6n doubles: the first operand's complex array
@@ -26,15 +30,16 @@
 // Returns the rounding error.
 //
 // The program's products call this one. It is defined twice, and the
-// executable links one of the two: fft_select_fast.cpp (pi_drm and the
-// tests) passes it on to mul_elements_fft_fast (fft_fast.hpp),
-// fft_select_reference.cpp (pi_drm_reference) to mul_elements_fft_reference.
+// executable links one of the two: select_fast.cpp (pi_drm and the tests)
+// passes it on to mul_elements_fft_fast (fft_fast.hpp), select_reference.cpp
+// (pi_drm_reference) to mul_elements_fft_reference.
 // Both give the same result bit for bit.
 double mul_elements_fft(const double* a, const double* b, double* out, int n, double* work);
 
 // The same product by the plain transform of fft_transform.hpp, which
-// rebuilds its tables for every transform: the reference the fast product
-// is checked against.
+// rebuilds its tables for every transform, normalized by
+// normalize_elements_reference: the reference the fast product is checked
+// against.
 double mul_elements_fft_reference(const double* a, const double* b, double* out, int n,
                                   double* work);
 
