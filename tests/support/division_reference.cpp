@@ -1,5 +1,7 @@
 #include "support/division_reference.hpp"
 
+#include "support/elements_mpz.hpp"
+
 #include "support/reference.hpp"
 
 #include <gmp.h>
@@ -30,27 +32,6 @@ void radix_power(mpz_t out, double radix, long e)
 
 }  // namespace
 
-void elements_to_mpz_by_halves(const double* a, int count, double radix, mpz_t out)
-{
-    if (count <= 256) {
-        elements_to_mpz(a, count, radix, out);
-        return;
-    }
-    // a = upper * R^low + lower, the lower `low` entries being the last ones.
-    const int low = count / 2;
-    mpz_t lower;
-    mpz_t scale;
-    mpz_init(lower);
-    mpz_init(scale);
-    elements_to_mpz_by_halves(a, count - low, radix, out);
-    elements_to_mpz_by_halves(a + (count - low), low, radix, lower);
-    radix_power(scale, radix, low);
-    mpz_mul(out, out, scale);
-    mpz_add(out, out, lower);
-    mpz_clear(lower);
-    mpz_clear(scale);
-}
-
 ReciprocalResidual reciprocal_residual(const double* a, const double* y, int n, double radix)
 {
     // a*y = A*Y*R^(e_a + e_y - 2n), so with s = 2n - e_a - e_y
@@ -59,8 +40,8 @@ ReciprocalResidual reciprocal_residual(const double* a, const double* y, int n, 
     mpz_t other;
     mpz_t bound;
     mpz_inits(product, other, bound, nullptr);
-    elements_to_mpz_by_halves(a + 1, n, radix, product);
-    elements_to_mpz_by_halves(y + 1, n, radix, other);
+    elements_to_mpz_split(a + 1, n, radix, product);
+    elements_to_mpz_split(y + 1, n, radix, other);
     mpz_mul(product, product, other);
 
     const long s = 2L * n - static_cast<long>(a[0]) - static_cast<long>(y[0]);

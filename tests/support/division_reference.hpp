@@ -6,11 +6,6 @@
 
 #include <vector>
 
-// out = the element array a[0..count-1] read as an integer (entry 0 the most
-// significant), like elements_to_mpz, but by halves with products of powers
-// of R, so that it stays fast at 2^18 elements.
-void elements_to_mpz_by_halves(const double* a, int count, double radix, mpz_t out);
-
 // |1 - a*y| for long numbers a and y of n elements, measured against the
 // bound R^(1-n) that a reciprocal must meet.
 struct ReciprocalResidual {

@@ -1,8 +1,9 @@
 #include "support/mpfr_reference.hpp"
 
+#include "support/elements_mpz.hpp"
+
 #if HAVE_MPFR
 
-#include "support/division_reference.hpp"
 
 #include <gmp.h>
 
@@ -47,7 +48,7 @@ double units_of_last_element(const double* a, int n, double radix, const mpfr_t 
     scale_to_last_units(ref, a[0], n, radix, scaled);
     mpz_t elements;
     mpz_init(elements);
-    elements_to_mpz_by_halves(a + 1, n, radix, elements);
+    elements_to_mpz_split(a + 1, n, radix, elements);
     mpfr_z_sub(scaled, elements, scaled, MPFR_RNDN);
     const double units = mpfr_get_d(scaled, MPFR_RNDN);
     mpz_clear(elements);
