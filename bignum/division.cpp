@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr int estimate_slot = 0;
+
 // The two-element estimate t * R^(-e_a) of 1/a in double precision, t =
 // R / (a[2]/R + a[1]); good to about one element.
 void estimate_reciprocal(const double* a, double* y, int n)
@@ -35,9 +37,12 @@ double reciprocal_long(const double* a, double* y, int n, double* scratch, doubl
     double error = 0.0;
     for (int i = 0; i < iterations; ++i) {
         const int e = min_int(n, 2 * d);
-        const double err1 = mul_long(a, y, scratch, d, work);
+        // y takes part in both products: its transform is made once.
+        keep_transform(y + 1, d, estimate_slot, work);
+        const double err1 = mul_long_kept(a, no_kept_transform, y, estimate_slot, scratch, d, work);
         add_small_integer(1, scratch, residual, 2 * d, -1);
-        const double err2 = mul_long(y, residual, scratch, d, work);
+        const double err2 = mul_long_kept(y, estimate_slot, residual, no_kept_transform, scratch, d,
+                                          work);
         error = max3(error, err1, err2);
         add_long(y, scratch, y, e, +1);
         if (d < n) {

@@ -1,7 +1,8 @@
 // Reciprocal by Newton's iteration y <- y + y*(1 - a*y), the working length
 // doubling from 2 up to n, and division as a product with the reciprocal.
-// n is a power of two, at least 2. scratch (work_u) needs 4n + 2 doubles,
-// work (fft_work) 6n. Both hold garbage afterwards.
+// n is a power of two, at least 2. scratch (work_u) needs 4n + 2 doubles;
+// work is fft_work (the reciprocal keeps a transform in it, see
+// keep_transform in fft_multiply.hpp). Both hold garbage afterwards.
 #pragma once
 
 // y = 1/a to n elements (n + 1 doubles), |1 - a*y| < R^(1-n). The divisor

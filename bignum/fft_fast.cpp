@@ -1003,32 +1003,75 @@ template <class Weights>
     return error;
 }
 
+// An operand of a product: its elements, and the slot of the work area
+// that holds its forward transform (fft_fast_no_slot: none, made here).
+struct operand {
+    const double* elements;
+    int slot;
+};
+
+// Two operands with the same transform: the same array (a squaring) or the
+// same kept transform.
+bool same_transform(operand a, operand b)
+{
+    return a.elements == b.elements || (a.slot >= 0 && a.slot == b.slot);
+}
+
+double* aligned_start(double* work)
+{
+    const auto address = reinterpret_cast<std::uintptr_t>(work);
+    return work + ((64 - address % 64) % 64) / sizeof(double);
+}
+
+// Kept transforms lie past what a product of length n uses of the work area:
+// the 4n doubles of the long path, the 6n of the short one, counted from the
+// work area's first cache-line boundary.
+int kept_base(int n)
+{
+    return n >= blocked_from ? 4 * n : 6 * n;
+}
+
+split kept_split(double* work, int n, int slot)
+{
+    double* const start = aligned_start(work) + kept_base(n) + 2 * slot * n;
+    return {start, start + n};
+}
+
 // Buffers of a long product: the first operand's transform X and the
 // scratch S in work, moved to its first cache-line boundary (4n + 7 doubles
 // of the 6n), and the second operand's transform in out, which receives the
-// result only once the inverse's first sweep has read that transform.
+// result only once the inverse's first sweep has read that transform. A
+// kept transform is read from its slot instead.
 template <class Weights>
-[[gnu::always_inline]] inline double product_long(const double* a, const double* b, double* out,
-                                                  int n, double* work, const Weights& weights)
+[[gnu::always_inline]] inline double product_long(operand a, operand b, double* out, int n,
+                                                  double* work, const Weights& weights)
 {
-    const auto address = reinterpret_cast<std::uintptr_t>(work);
-    double* const aligned = work + ((64 - address % 64) % 64) / sizeof(double);
-    const split x{aligned, aligned + n};
+    double* const aligned = aligned_start(work);
     const split scratch{aligned + 2 * n, aligned + 3 * n};
-    const split y{out, out + n};
-    forward_long(n, a, weights, scratch, x);
-    if (a == b) {
+    split x{aligned, aligned + n};
+    if (a.slot >= 0) {
+        x = kept_split(work, n, a.slot);
+    } else {
+        forward_long(n, a.elements, weights, scratch, x);
+    }
+    if (same_transform(a, b)) {
         // A squaring's two transforms are the same numbers: make them once.
         return inverse_long(n, x, x, weights, scratch, out);
     }
-    forward_long(n, b, weights, scratch, y);
+    split y{out, out + n};
+    if (b.slot >= 0) {
+        y = kept_split(work, n, b.slot);
+    } else {
+        forward_long(n, b.elements, weights, scratch, y);
+    }
     return inverse_long(n, x, y, weights, scratch, out);
 }
 
 // The product without its normalization. work: A (first operand's
-// transform), B (second operand's) and T (spare), 2n doubles each.
-[[gnu::always_inline]] inline double product_body(const double* a, const double* b, double* out,
-                                                  int n, double* work)
+// transform), B (second operand's) and T (spare), 2n doubles each; a kept
+// transform is read from its slot instead of A or B.
+[[gnu::always_inline]] inline double product_body(operand a, operand b, double* out, int n,
+                                                  double* work)
 {
     if (n >= blocked_from) {
         if (n == max_length) {
@@ -1036,41 +1079,76 @@ template <class Weights>
         }
         return product_long(a, b, out, n, work, contiguous_weight_reader{weights_of(n)});
     }
-    const split x{work, work + n};
-    const split y{work + 2 * n, work + 3 * n};
+    const split first{work, work + n};
+    const split second{work + 2 * n, work + 3 * n};
     const split spare{work + 4 * n, work + 5 * n};
     const contiguous_weights w = weights_of(n);
 
-    transform<false>(n, load_weighted_real_short{a, w.c, w.s}, x, spare);
+    const split x = a.slot >= 0 ? kept_split(work, n, a.slot) : first;
+    if (a.slot < 0) {
+        transform<false>(n, load_weighted_real_short{a.elements, w.c, w.s}, x, spare);
+    }
     // A squaring's two transforms are the same numbers: make them once.
-    const split yt = a == b ? x : y;
-    if (a != b) {
-        transform<false>(n, load_weighted_real_short{b, w.c, w.s}, y, spare);
+    split y = x;
+    if (!same_transform(a, b)) {
+        y = b.slot >= 0 ? kept_split(work, n, b.slot) : second;
+        if (b.slot < 0) {
+            transform<false>(n, load_weighted_real_short{b.elements, w.c, w.s}, y, spare);
+        }
     }
 
     // The inverse's first sweep reads both transforms, so it must write into
-    // the spare buffer; the first operand's buffer is free after it.
+    // the spare buffer; the first operand's buffer is free after it (or
+    // unused, when that transform was kept).
     const int sweeps = (std::countr_zero(static_cast<unsigned>(n)) + 1) / 2;
-    const split final_buffer = (sweeps - 1) % 2 == 0 ? spare : x;
-    const split other = (sweeps - 1) % 2 == 0 ? x : spare;
-    transform<true>(n, load_product{x.re, x.im, yt.re, yt.im}, final_buffer, other);
+    const split final_buffer = (sweeps - 1) % 2 == 0 ? spare : first;
+    const split other = (sweeps - 1) % 2 == 0 ? first : spare;
+    transform<true>(n, load_product{x.re, x.im, y.re, y.im}, final_buffer, other);
     return finish(n, final_buffer, out);
 }
 
-// The whole product, normalization included, in each instruction set.
-[[gnu::target("avx2")]] double product_avx2(const double* a, const double* b, double* out, int n,
-                                            double* work)
+// The forward transform of a, kept in its slot.
+[[gnu::always_inline]] inline void keep_body(const double* a, int n, int slot, double* work)
+{
+    const split kept = kept_split(work, n, slot);
+    if (n >= blocked_from) {
+        double* const aligned = aligned_start(work);
+        const split scratch{aligned + 2 * n, aligned + 3 * n};
+        if (n == max_length) {
+            forward_long(n, a, interleaved_weights{}, scratch, kept);
+        } else {
+            forward_long(n, a, contiguous_weight_reader{weights_of(n)}, scratch, kept);
+        }
+        return;
+    }
+    const contiguous_weights w = weights_of(n);
+    transform<false>(n, load_weighted_real_short{a, w.c, w.s}, kept, split{work + 4 * n, work + 5 * n});
+}
+
+// The whole product, normalization included, and the keeping of a
+// transform, in each instruction set.
+[[gnu::target("avx2")]] double product_avx2(operand a, operand b, double* out, int n, double* work)
 {
     const double error = product_body(a, b, out, n, work);
     normalize_any(out, 2 * n);
     return error;
 }
 
-double product_portable(const double* a, const double* b, double* out, int n, double* work)
+double product_portable(operand a, operand b, double* out, int n, double* work)
 {
     const double error = product_body(a, b, out, n, work);
     normalize_any(out, 2 * n);
     return error;
+}
+
+[[gnu::target("avx2")]] void keep_avx2(const double* a, int n, int slot, double* work)
+{
+    keep_body(a, n, slot, work);
+}
+
+void keep_portable(const double* a, int n, int slot, double* work)
+{
+    keep_body(a, n, slot, work);
 }
 
 bool use_avx2()
@@ -1083,6 +1161,21 @@ bool use_avx2()
         break;
     }
     return fft_fast_avx2_available();
+}
+
+// Whether the fast path runs at length n (builds the tables for n).
+bool fast_path_runs(int n)
+{
+    if (n > max_length) {
+        return false;
+    }
+    build_tables(n);
+    return tables_symmetric;
+}
+
+double product(operand a, operand b, double* out, int n, double* work)
+{
+    return use_avx2() ? product_avx2(a, b, out, n, work) : product_portable(a, b, out, n, work);
 }
 
 }  // namespace
@@ -1105,23 +1198,43 @@ bool fft_fast_avx2_available()
 
 bool fft_fast_tables_usable(int n)
 {
-    if (n > max_length) {
-        return false;
-    }
-    build_tables(n);
-    return tables_symmetric;
+    return fast_path_runs(n);
 }
 
 double mul_elements_fft_fast(const double* a, const double* b, double* out, int n, double* work)
 {
-    if (n > max_length) {
+    if (!fast_path_runs(n)) {
         return mul_elements_fft_reference(a, b, out, n, work);
     }
-    build_tables(n);
-    if (!tables_symmetric) {
+    return product({a, fft_fast_no_slot}, {b, fft_fast_no_slot}, out, n, work);
+}
+
+int fft_fast_kept_slots(int n)
+{
+    constexpr int work_doubles = 6 * array_elements;
+    constexpr int alignment_doubles = 7;
+    return (work_doubles - alignment_doubles - kept_base(n)) / (2 * n);
+}
+
+void fft_fast_keep_transform(const double* a, int n, int slot, double* work)
+{
+    if (!fast_path_runs(n)) {
+        return;
+    }
+    if (use_avx2()) {
+        keep_avx2(a, n, slot, work);
+    } else {
+        keep_portable(a, n, slot, work);
+    }
+}
+
+double mul_elements_fft_fast_kept(const double* a, int a_slot, const double* b, int b_slot,
+                                  double* out, int n, double* work)
+{
+    if (!fast_path_runs(n)) {
         return mul_elements_fft_reference(a, b, out, n, work);
     }
-    return use_avx2() ? product_avx2(a, b, out, n, work) : product_portable(a, b, out, n, work);
+    return product({a, a_slot}, {b, b_slot}, out, n, work);
 }
 
 void fft_fast_weight(int n, int j, double* c, double* s)

@@ -43,6 +43,20 @@
 // reference).
 double mul_elements_fft_fast(const double* a, const double* b, double* out, int n, double* work);
 
+// Kept transforms (mul_elements_kept in fft_multiply.hpp): the forward
+// transform of the n-element array a, kept in slot `slot` of work, and a
+// product that reads either operand's transform from its slot (slot
+// fft_fast_no_slot: made afresh), with the result of
+// mul_elements_fft_reference bit for bit. work is fft_work itself: the slots
+// lie past the part of it a product of length n uses, and
+// fft_fast_kept_slots(n) of them fit. Where the fast path does not run at
+// length n, keeping does nothing and the product is the reference's.
+inline constexpr int fft_fast_no_slot = -1;
+int fft_fast_kept_slots(int n);
+void fft_fast_keep_transform(const double* a, int n, int slot, double* work);
+double mul_elements_fft_fast_kept(const double* a, int a_slot, const double* b, int b_slot,
+                                  double* out, int n, double* work);
+
 // The longest transform the tables hold: max_working_length (long_number.hpp).
 int fft_fast_max_length();
 

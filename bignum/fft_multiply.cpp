@@ -53,8 +53,14 @@ double mul_elements_fft_reference(const double* a, const double* b, double* out,
 
 double mul_long(const double* p, const double* q, double* out, int n, double* work)
 {
+    return mul_long_kept(p, no_kept_transform, q, no_kept_transform, out, n, work);
+}
+
+double mul_long_kept(const double* p, int p_slot, const double* q, int q_slot, double* out, int n,
+                     double* work)
+{
     out[0] = p[0] + q[0];
-    const double error = mul_elements_fft(p + 1, q + 1, out + 1, n, work);
+    const double error = mul_elements_kept(p + 1, p_slot, q + 1, q_slot, out + 1, n, work);
     strip_leading_zeros(out, 2 * n);
     return error;
 }

@@ -49,3 +49,29 @@ double mul_elements_fft_reference(const double* a, const double* b, double* out,
 // the same array; out must overlap neither operand nor work.
 // Returns the rounding error.
 double mul_long(const double* p, const double* q, double* out, int n, double* work);
+
+// Products that share an operand. Where one array takes part in several
+// products of the same length (the power of X in every merge of a tree
+// level, a denominator in two merges, the reciprocal's estimate in both
+// products of a Newton step), its forward transform can be made once:
+// keep_transform(a, n, slot, work) makes it and keeps it in a slot of the
+// work area, and mul_elements_kept / mul_long_kept take an operand's
+// transform from its slot (no_kept_transform: made afresh, as in
+// mul_elements_fft). The result is mul_elements_fft's bit for bit: the same
+// numbers go through the same operations, only fewer times.
+//
+// Contract: work is fft_work. A kept transform stays good while its array
+// is unchanged and nothing but products and keeps of the same length n use
+// work; a product of another length, or any other use of fft_work, may
+// overwrite it. Slots 0 to 2 exist at every length up to half the longest
+// working length (max_working_length / 2), slot 0 at the longest. The
+// reference build keeps nothing and multiplies afresh every time.
+inline constexpr int no_kept_transform = -1;
+void keep_transform(const double* a, int n, int slot, double* work);
+double mul_elements_kept(const double* a, int a_slot, const double* b, int b_slot, double* out,
+                         int n, double* work);
+
+// mul_long with kept transforms: p_slot and q_slot hold the transforms of
+// elements 1..n of p and q (or no_kept_transform).
+double mul_long_kept(const double* p, int p_slot, const double* q, int q_slot, double* out, int n,
+                     double* work);

@@ -76,29 +76,43 @@ double drm_merge_level(int m, int pairs)
     // Window pairs left to right: P = P_L * (X^(m/4) * Q_R) + P_R * Q_L and
     // Q = Q_L * Q_R. Each merged window lies over its two input windows, so
     // P_L, P_R, Q_L and Q_R are all read before either is overwritten.
+    //
+    // The power of X takes part in the first product of every pair and in
+    // the final squaring, Q_R and Q_L in two products each: their transforms
+    // are made once and kept while the operands stay unchanged.
+    constexpr int power_slot = 0;
+    constexpr int right_den_slot = 1;
+    constexpr int left_den_slot = 2;
+    keep_transform(work_t + 1, m, power_slot, fft_work);
     double error = 0.0;
     int k = 1;
     for (int p = 1; p <= pairs; ++p) {
         const int j = k + m;
-        double e1 = mul_elements_fft(work_t + 1, drm_den + j, work_u + 1, m, fft_work);
+        keep_transform(drm_den + j, m, right_den_slot, fft_work);
+        double e1 = mul_elements_kept(work_t + 1, power_slot, drm_den + j, right_den_slot,
+                                      work_u + 1, m, fft_work);
         if (work_u[m] != 0.0) {
             std::printf(" ** Error Stop \n");
         }
         double e2 = mul_elements_fft(drm_num + k, work_u + m + 1, work_u + 2 * m + 1, m, fft_work);
         error = max3(error, e1, e2);
 
-        e1 = mul_elements_fft(drm_num + j, drm_den + k, work_u + 1, m, fft_work);
+        keep_transform(drm_den + k, m, left_den_slot, fft_work);
+        e1 = mul_elements_kept(drm_num + j, no_kept_transform, drm_den + k, left_den_slot,
+                               work_u + 1, m, fft_work);
         add_elements(work_u + 1, work_u + 2 * m + 1, drm_num + k, 2 * m, +1);
 
-        e2 = mul_elements_fft(drm_den + k, drm_den + j, work_u + 1, m, fft_work);
+        e2 = mul_elements_kept(drm_den + k, left_den_slot, drm_den + j, right_den_slot, work_u + 1,
+                               m, fft_work);
         copy_elements(work_u + 1, drm_den + k, 2 * m);
         error = max3(error, e1, e2);
         k = k + 2 * m;
     }
 
     // Square the power of X through a copy: a product must not write over
-    // its own operands.
+    // its own operands. The copy has the kept transform of the original.
     copy_elements(work_t + 1, work_u + 1, m);
-    const double e = mul_elements_fft(work_u + 1, work_u + 1, work_t + 1, m, fft_work);
+    const double e = mul_elements_kept(work_u + 1, power_slot, work_u + 1, power_slot, work_t + 1,
+                                       m, fft_work);
     return max2(error, e);
 }

@@ -15,21 +15,20 @@
 #include <cmath>
 #include <string>
 #include <utility>
+#include <span>
 #include <vector>
 
 namespace {
 
 using Elements = std::vector<double>;
 
-// Scratch and work of exactly the size the routines may use, so that
-// AddressSanitizer sees any access past them.
+// Scratch of exactly the size the routines may use, so that
+// AddressSanitizer sees any access past it. The work area is the program's
+// own fft_work, which the products may keep a transform in.
 struct Buffers {
-    explicit Buffers(int n)
-        : scratch(4 * static_cast<std::size_t>(n) + 2), work(6 * static_cast<std::size_t>(n))
-    {
-    }
+    explicit Buffers(int n) : scratch(4 * static_cast<std::size_t>(n) + 2) {}
     Elements scratch;
-    Elements work;
+    std::span<double> work{fft_work};
 };
 
 Elements reciprocal(const Elements& a, int n, double* error = nullptr)

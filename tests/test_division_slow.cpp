@@ -27,13 +27,12 @@ TEST_P(ReciprocalLongTest, ResidualBelowOneUnitOfTheLastElementButOne)
     for (int n = 1 << 13; n <= (1 << 18); n *= 2) {
         std::vector<double> y(static_cast<std::size_t>(n) + 1);
         std::vector<double> scratch(4 * static_cast<std::size_t>(n) + 2);
-        std::vector<double> work(6 * static_cast<std::size_t>(n));
         for (int lead = 0; lead < divisor_lead_kinds; ++lead) {
             const unsigned seed = static_cast<unsigned>(n * 31 + lead) ^ static_cast<unsigned>(radix);
             SCOPED_TRACE("R = " + std::to_string(radix) + ", n = " + std::to_string(n) + ", seed " +
                          std::to_string(seed) + ", lead kind " + std::to_string(lead));
             const std::vector<double> a = random_divisor(n, radix, lead, seed);
-            const double error = reciprocal_long(a.data(), y.data(), n, scratch.data(), work.data());
+            const double error = reciprocal_long(a.data(), y.data(), n, scratch.data(), fft_work);
             const ReciprocalResidual residual = reciprocal_residual(a.data(), y.data(), n, radix);
             EXPECT_TRUE(residual.below_bound) << "|1 - a*y| = " << residual.in_bound_units << " * R^(1-n)";
             EXPECT_GE(error, 0.0);
