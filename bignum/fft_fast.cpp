@@ -1163,13 +1163,18 @@ bool use_avx2()
     return fft_fast_avx2_available();
 }
 
-// Whether the fast path runs at length n (builds the tables for n).
+// Whether the fast path runs at length n (builds the tables for n once).
 bool fast_path_runs(int n)
 {
     if (n > max_length) {
         return false;
     }
-    build_tables(n);
+    static bool ready[max_passes + 1] = {};
+    const int level = std::countr_zero(static_cast<unsigned>(n));
+    if (!ready[level]) {
+        build_tables(n);
+        ready[level] = true;
+    }
     return tables_symmetric;
 }
 

@@ -118,16 +118,6 @@ int int_power(int base, int e)
     return result;
 }
 
-double max2(double a, double b)
-{
-    return a >= b ? a : b;
-}
-
-double max3(double a, double b, double c)
-{
-    return max2(max2(a, b), c);
-}
-
 int min_int(int a, int b)
 {
     return a <= b ? a : b;

@@ -97,11 +97,17 @@ void set_small_integer(int value, double* a, int count);
 int int_power(int base, int e);
 
 // a if a >= b, else b: a tie returns a, and a NaN in either argument
-// returns b.
-double max2(double a, double b);
+// returns b. Inline: the products fold their errors with it.
+inline double max2(double a, double b)
+{
+    return a >= b ? a : b;
+}
 
 // max2(max2(a, b), c).
-double max3(double a, double b, double c);
+inline double max3(double a, double b, double c)
+{
+    return max2(max2(a, b), c);
+}
 
 // a if a <= b, else b.
 int min_int(int a, int b);
