@@ -70,9 +70,11 @@ namespace {
 
 constexpr int chunks = fft_fast_normalize_chunks;
 constexpr int longest_chunk = fft_fast_normalize_longest_chunk;
-constexpr int shortest_chunk = 4;  // a multiple of every vector width
+constexpr int shortest_chunk = fft_fast_normalize_shortest_chunk;
+constexpr int length_step = 4;  // of chunk lengths: a multiple of every vector width
 constexpr int block_capacity = chunks * longest_chunk;
-static_assert(chunks % 4 == 0 && longest_chunk % shortest_chunk == 0);
+static_assert(chunks % length_step == 0 && longest_chunk % length_step == 0 &&
+              shortest_chunk % length_step == 0 && shortest_chunk <= longest_chunk);
 
 constexpr double two_52 = 4503599627370496.0;
 constexpr double vector_limit = 2251799813685247.0;  // 2^51 - 1
@@ -417,7 +419,7 @@ template <bool balanced, class V>
 // top - (j + 1) * length + 1 .. top - j * length, from the top down, with
 // state (0, 0) at its top; outputs go to out[position - bottom], bottom
 // the block's lowest position, and the chunks' final states to end.
-// length: a multiple of 4. Returns whether every next stayed in the
+// length: a multiple of length_step. Returns whether every next stayed in the
 // vector step's domain (if not, nothing it wrote means anything).
 template <bool balanced, class V>
 [[gnu::always_inline]] inline bool assumed_runs(const double* a, int top, int length, double* out,
@@ -529,7 +531,7 @@ template <bool balanced, class V>
     carry_state state{0, 0};
     int top = count - 1;  // positions 1 .. top are left
     while (top >= chunks * shortest_chunk) {
-        const int fit = top / chunks / shortest_chunk * shortest_chunk;
+        const int fit = top / chunks / length_step * length_step;
         const int length = fit < longest_chunk ? fit : longest_chunk;
         const int size = chunks * length;
         const int bottom = top - size + 1;

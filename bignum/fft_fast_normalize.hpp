@@ -15,10 +15,12 @@ void fft_fast_normalize_avx2(double* a, int count);
 
 // The layout of the blocks the fast path cuts an array into, for tests
 // that aim at its edges: a block is fft_fast_normalize_chunks chunks of
-// the same length, a multiple of 4 up to fft_fast_normalize_longest_chunk
-// elements; elements 1 .. count-1 are cut into full blocks from the end of
-// the array, then one shorter block while at least 4 elements per chunk
-// are left, and fewer than 4 * fft_fast_normalize_chunks elements next to
-// entry 0 are done one by one.
+// the same length, a multiple of 4 from fft_fast_normalize_shortest_chunk
+// to fft_fast_normalize_longest_chunk elements. Elements 1 .. count-1 are
+// cut into full blocks from the end of the array, then one shorter block
+// if at least fft_fast_normalize_shortest_chunk elements per chunk are
+// left; the rest, next to entry 0, are done one by one. (Below 12
+// elements a chunk's repair costs about as much as the chunk.)
 inline constexpr int fft_fast_normalize_chunks = 16;
+inline constexpr int fft_fast_normalize_shortest_chunk = 12;
 inline constexpr int fft_fast_normalize_longest_chunk = 256;

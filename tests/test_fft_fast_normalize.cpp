@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -28,7 +29,7 @@ using Entries = std::vector<double>;
 
 constexpr int chunk = fft_fast_normalize_longest_chunk;
 constexpr int block = fft_fast_normalize_chunks * fft_fast_normalize_longest_chunk;
-constexpr int shortest_block = fft_fast_normalize_chunks * 4;
+constexpr int shortest_block = fft_fast_normalize_chunks * fft_fast_normalize_shortest_chunk;
 constexpr double two_51 = 2251799813685248.0;
 constexpr double two_52 = 4503599627370496.0;
 constexpr double guard = 12345.0;
@@ -242,8 +243,8 @@ TEST_F(FastNormalize, RepairsEveryKindOfIncomingState)
 
 // One value outside the exact domain (or at its edges) at one place of an
 // otherwise ordinary array: the top, inside the first chunk, at a chunk
-// boundary, in a later block, in the short block, among the elements done
-// one by one, element 1, element 0. The result must be the reference's
+// boundary, near the bottom of the block, in the short block after it,
+// among the elements done one by one, element 1, element 0. The result must be the reference's
 // whatever the place: the fast steps up to there, the reference's own
 // operations from there on.
 TEST_F(FastNormalize, ValuesOutsideTheExactDomainAnywhere)
