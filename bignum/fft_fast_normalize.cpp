@@ -46,8 +46,9 @@
 //
 // Blocks. The elements are cut into blocks and a block into chunks of
 // consecutive elements. The chunks of a block run side by side, four per
-// vector, each from an assumed state (0, 0) instead of the state the chunk
-// above hands on, writing their outputs into a buffer, not into the array.
+// vector (two in the portable path), each from an assumed state (0, 0)
+// instead of the state the chunk above hands on, writing their outputs
+// into a buffer, not into the array.
 // Then the chunks are repaired in order from the top: a chunk whose true
 // incoming state is not (0, 0) is run again from its first element with
 // the true state, alongside a rerun of the assumed one, until the two
@@ -63,8 +64,9 @@
 // shrinks by a factor R per element); a long run of carries (all elements
 // R - 1, say) makes the repair cover whole chunks, which is slower but the
 // same. A block where the domain of the vector step is left (see
-// lane_step) is not copied back but done element by element, as are the
-// elements beyond the last block, next to a[0].
+// lane_step), or where a rerun meets a sum outside the domain, is not
+// copied back but done element by element, as are the elements beyond the
+// last block, next to a[0].
 
 namespace {
 
@@ -521,6 +523,10 @@ template <bool balanced>
     return true;
 }
 
+// The whole normalization for a radix in the exact range and a[0] other
+// than -0: full blocks from the end of the array, one shorter block, the
+// rest one by one, a[0]; from the first element outside the domain on, the
+// double steps.
 template <bool balanced, class V>
 [[gnu::always_inline]] inline void normalize_exact(double* a, int count)
 {
@@ -553,6 +559,7 @@ template <bool balanced, class V>
     finish_top(a, state);
 }
 
+// normalize_elements_reference's result, with vectors of type V.
 template <class V>
 [[gnu::always_inline]] inline void normalize_any(double* a, int count)
 {

@@ -251,25 +251,26 @@ TEST_F(FastNormalize, ValuesOutsideTheExactDomainAnywhere)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    const double specials[] = {two_52,        -two_52,       two_52 + 2.0, -two_52 - 2.0,
-                               two_52 - 1.0,  2.0 * two_52,  two_51 - 1.0, -(two_51 - 1.0),
-                               two_51,        -two_51 - 1.0, 0.5,          -0.5,
-                               1e6 + 0.25,    nan,           inf,          -inf,
-                               -0.0,          1e300};
+    const double odd_values[] = {two_52,       -two_52,       two_52 + 2.0,  -two_52 - 2.0,
+                                 two_52 - 1.0, 2.0 * two_52,  two_51 - 1.0,  -(two_51 - 1.0),
+                                 two_51,       -two_51 - 1.0, 0.5,           -0.5,
+                                 1e6 + 0.25,   nan,           inf,           -inf,
+                                 -0.0,         1e300};
     const int count = block + shortest_block + 20;
-    const int places[] = {count - 1, count - 2, count - 1 - 5,      count - 1 - chunk, count - chunk,
-                          count - block + 3, 25, 2, 1, 0};
+    const int places[] = {count - 1,         count - 2,         count - 1 - 5, count - 1 - chunk,
+                          count - chunk,     count - block + 3, 25,            2,
+                          1,                 0};
     std::mt19937_64 rng(31);
     for (const bool balanced : forms) {
         use_digits(100000.0, balanced);
         const Entries base = product_like(count, rng);
-        for (const double special : specials) {
+        for (const double odd : odd_values) {
             for (const int place : places) {
                 Entries in = base;
-                in[static_cast<std::size_t>(place)] = special;
+                in[static_cast<std::size_t>(place)] = odd;
                 const std::string diff = difference(in);
                 EXPECT_TRUE(diff.empty()) << (balanced ? "balanced" : "standard") << ", a[" << place
-                                          << "] = " << exact(special) << ": " << diff;
+                                          << "] = " << exact(odd) << ": " << diff;
             }
         }
     }
