@@ -79,8 +79,3 @@ bool fft_fast_tables_usable(int n);
 // (cos, -sin) of the same entries.
 void fft_fast_weight(int n, int j, double* c, double* s);
 void fft_fast_twiddle(int b, int i, double* c, double* s);
-
-// The fast normalization, bit for bit what normalize_elements_reference
-// (long_number.hpp) gives for every array whose values stay below 2^53 in
-// magnitude; the default build's normalize_elements.
-void fft_fast_normalize(double* a, int count);

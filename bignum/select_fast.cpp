@@ -1,6 +1,7 @@
 // The default build's kernels: the fast transform, with kept transforms,
 // and the fast normalization, bit for bit the results of the plain ones.
 #include "bignum/fft_fast.hpp"
+#include "bignum/fft_fast_normalize.hpp"
 #include "bignum/fft_multiply.hpp"
 #include "bignum/long_number.hpp"
 

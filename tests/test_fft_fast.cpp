@@ -5,6 +5,7 @@
 // instruction path. And the fast product's shared tables against the
 // reference's own expressions for every weight and twiddle of every length.
 #include "bignum/fft_fast.hpp"
+#include "bignum/fft_fast_normalize.hpp"
 #include "bignum/fft_multiply.hpp"
 #include "bignum/fft_transform.hpp"
 #include "bignum/long_number.hpp"
