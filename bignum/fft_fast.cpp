@@ -1066,6 +1066,18 @@ template <class Weights>
     return error;
 }
 
+// The same four-lane code with the AVX-512 encoding: 32 vector registers
+// instead of 16, which keeps a tile's twiddles and a radix-4 block's values
+// out of memory. Only the register file and the encoding differ: the
+// operations are the same IEEE ones, one instruction each (still no FMA).
+[[gnu::target("avx2,avx512f,avx512vl")]] double product_avx512(const double* a, const double* b,
+                                                               double* out, int n, double* work)
+{
+    const double error = product_body(a, b, out, n, work);
+    normalize_any(out, 2 * n);
+    return error;
+}
+
 double product_portable(const double* a, const double* b, double* out, int n, double* work)
 {
     const double error = product_body(a, b, out, n, work);
@@ -1073,16 +1085,25 @@ double product_portable(const double* a, const double* b, double* out, int n, do
     return error;
 }
 
-bool use_avx2()
+// The path a product takes: the one chosen, or the best the processor has,
+// never one it lacks.
+fft_fast_path path_in_use()
 {
+    const bool avx512 = fft_fast_avx512_available();
+    const bool avx2 = fft_fast_avx2_available();
     switch (chosen_path) {
     case fft_fast_path::portable:
-        return false;
+        return fft_fast_path::portable;
     case fft_fast_path::avx2:
+        return avx2 ? fft_fast_path::avx2 : fft_fast_path::portable;
+    case fft_fast_path::avx512:
     case fft_fast_path::automatic:
         break;
     }
-    return fft_fast_avx2_available();
+    if (avx512) {
+        return fft_fast_path::avx512;
+    }
+    return avx2 ? fft_fast_path::avx2 : fft_fast_path::portable;
 }
 
 }  // namespace
@@ -1100,6 +1121,14 @@ void set_fft_fast_path(fft_fast_path path)
 bool fft_fast_avx2_available()
 {
     static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+}
+
+bool fft_fast_avx512_available()
+{
+    static const bool available = __builtin_cpu_supports("avx2") &&
+                                  __builtin_cpu_supports("avx512f") &&
+                                  __builtin_cpu_supports("avx512vl");
     return available;
 }
 
@@ -1121,7 +1150,16 @@ double mul_elements_fft_fast(const double* a, const double* b, double* out, int 
     if (!tables_symmetric) {
         return mul_elements_fft_reference(a, b, out, n, work);
     }
-    return use_avx2() ? product_avx2(a, b, out, n, work) : product_portable(a, b, out, n, work);
+    switch (path_in_use()) {
+    case fft_fast_path::avx512:
+        return product_avx512(a, b, out, n, work);
+    case fft_fast_path::avx2:
+        return product_avx2(a, b, out, n, work);
+    case fft_fast_path::portable:
+    case fft_fast_path::automatic:
+        break;
+    }
+    return product_portable(a, b, out, n, work);
 }
 
 void fft_fast_weight(int n, int j, double* c, double* s)
