@@ -902,7 +902,11 @@ struct store_rounded {
 // tiles, from the in-place order into the natural one: the tile of groups
 // first .. first + 31 reads their 2^q consecutive entries each (group I
 // sits at block reverse(I)) and is turned into rows by 4 x 4 transposes;
-// row r goes to the natural positions reverse(r) * 2^p + I.
+// row r goes to the natural positions reverse(r) * 2^p + I. The blocks are
+// read four at a time from start to end: the 32 blocks of a tile lie at a
+// power-of-two stride, on the same cache sets, and reading all of them a
+// few entries at a time keeps more of their lines in use than the sets
+// hold.
 template <bool Inverse, class Load, class Store>
 [[gnu::always_inline]] inline void sweep_lanes(int m, int q, const Load& load, const Store& store)
 {
@@ -916,8 +920,8 @@ template <bool Inverse, class Load, class Store>
         for (int c = 0; c < tile_columns; ++c) {
             block[c] = reverse_bits(first + c, p);
         }
-        for (int r = 0; r < rows; r += lanes) {
-            for (int v = 0; v < V; ++v) {
+        for (int v = 0; v < V; ++v) {
+            for (int r = 0; r < rows; r += lanes) {
                 vec xr[lanes], xi[lanes];
                 for (int c = 0; c < lanes; ++c) {
                     load.four((block[lanes * v + c] << q) + r, xr[c], xi[c]);
