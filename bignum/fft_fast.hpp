@@ -20,7 +20,8 @@
 //    the first and last sweeps over the data;
 //  - a squaring transforms its operand once;
 //  - with AVX2 (checked at run time, never FMA) four butterflies run at a
-//    time; the portable path does the same operations two at a time.
+//    time, with AVX-512 the same code has twice the registers; the
+//    portable path does the same operations two at a time.
 //
 //  - long transforms (from 2^12 on) are cut into tiles of up to 2^6 x 32
 //    entries (32 KB) that stay in cache while up to six passes run on
@@ -60,12 +61,15 @@ double mul_elements_fft_fast_kept(const double* a, int a_slot, const double* b, 
 // The longest transform the tables hold: max_working_length (long_number.hpp).
 int fft_fast_max_length();
 
-// Which instruction path the fast product takes. automatic picks AVX2 when
-// the processor has it; the others force a path (for tests: forcing avx2 on
-// a processor without it falls back to portable).
-enum class fft_fast_path { automatic, portable, avx2 };
+// Which instruction path the fast product takes. automatic picks the
+// AVX-512 one (four-lane vectors, 32 registers) when the processor has
+// AVX-512F and VL, else AVX2 when it has that; the others force a path (for
+// tests: forcing one the processor lacks falls back to the best it has
+// below it, down to portable).
+enum class fft_fast_path { automatic, portable, avx2, avx512 };
 void set_fft_fast_path(fft_fast_path path);
 bool fft_fast_avx2_available();
+bool fft_fast_avx512_available();
 
 // Whether the fast path is in use at length n (builds the tables for n):
 // false if n is past fft_fast_max_length, or if the platform's cos/sin

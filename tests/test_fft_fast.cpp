@@ -39,6 +39,14 @@ TEST(FftFast, Avx2PathMatchesReferenceBitForBit)
     compare_lengths(fft_fast_path::avx2, 2, longest);
 }
 
+TEST(FftFast, Avx512PathMatchesReferenceBitForBit)
+{
+    if (!fft_fast_avx512_available()) {
+        GTEST_SKIP() << "this processor has no AVX-512F and VL";
+    }
+    compare_lengths(fft_fast_path::avx512, 2, longest);
+}
+
 // The operands are read, never written, and a product that follows another
 // of a different length still matches (the tables hold every length).
 TEST(FftFast, OperandsUntouchedAndLengthsInterleaved)

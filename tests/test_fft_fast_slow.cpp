@@ -41,4 +41,12 @@ TEST(FftFastSlow, Avx2PathMatchesReferenceAtTheLongestLength)
     compare_lengths(fft_fast_path::avx2, longest, longest);
 }
 
+TEST(FftFastSlow, Avx512PathMatchesReferenceAtTheLongestLength)
+{
+    if (!fft_fast_avx512_available()) {
+        GTEST_SKIP() << "this processor has no AVX-512F and VL";
+    }
+    compare_lengths(fft_fast_path::avx512, longest, longest);
+}
+
 }  // namespace

@@ -102,6 +102,14 @@ TEST(KeptTransforms, Avx2PathMatchesReferenceBitForBit)
     check_every_length(fft_fast_path::avx2);
 }
 
+TEST(KeptTransforms, Avx512PathMatchesReferenceBitForBit)
+{
+    if (!fft_fast_avx512_available()) {
+        GTEST_SKIP() << "this processor has no AVX-512";
+    }
+    check_every_length(fft_fast_path::avx512);
+}
+
 // The slots the callers count on fit in fft_work at every length.
 TEST(KeptTransforms, SlotsPromisedFitInTheWorkArea)
 {
