@@ -1009,13 +1009,11 @@ template <class Weights>
     transform<false>(n, load_weighted_real_short{a, w.c, w.s}, kept, split{work + 4 * n, work + 5 * n});
 }
 
-// The whole product, normalization included, and the keeping of a
-// transform, in each instruction set.
+// The product without its normalization, and the keeping of a transform,
+// in each instruction set.
 [[gnu::target("avx2")]] double product_avx2(operand a, operand b, double* out, int n, double* work)
 {
-    const double error = product_body(a, b, out, n, work);
-    fft_fast_normalize(out, 2 * n);
-    return error;
+    return product_body(a, b, out, n, work);
 }
 
 // The same four-lane code with the AVX-512 encoding: 32 vector registers
@@ -1025,16 +1023,12 @@ template <class Weights>
 [[gnu::target("avx2,avx512f,avx512vl")]] double product_avx512(operand a, operand b, double* out,
                                                                int n, double* work)
 {
-    const double error = product_body(a, b, out, n, work);
-    fft_fast_normalize(out, 2 * n);
-    return error;
+    return product_body(a, b, out, n, work);
 }
 
 double product_portable(operand a, operand b, double* out, int n, double* work)
 {
-    const double error = product_body(a, b, out, n, work);
-    fft_fast_normalize(out, 2 * n);
-    return error;
+    return product_body(a, b, out, n, work);
 }
 
 [[gnu::target("avx2")]] void keep_avx2(const double* a, int n, int slot, double* work)
@@ -1089,7 +1083,9 @@ bool fast_path_runs(int n)
     return tables_symmetric;
 }
 
-double product(operand a, operand b, double* out, int n, double* work)
+// The transforms on the path in use, then the normalization, which picks
+// its own instruction set.
+double unnormalized_product(operand a, operand b, double* out, int n, double* work)
 {
     switch (path_in_use()) {
     case fft_fast_path::avx512:
@@ -1101,6 +1097,13 @@ double product(operand a, operand b, double* out, int n, double* work)
         break;
     }
     return product_portable(a, b, out, n, work);
+}
+
+double product(operand a, operand b, double* out, int n, double* work)
+{
+    const double error = unnormalized_product(a, b, out, n, work);
+    fft_fast_normalize(out, 2 * n);
+    return error;
 }
 
 }  // namespace
